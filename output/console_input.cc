@@ -52,3 +52,8 @@ int ReadInputChar() {
   FlushStandardOutput();
   return NextInputByte();
 }
+
+void ResetConsoleInput() {
+  pushedBack = NothingPushedBack;
+  inputEnded = false;
+}

@@ -15,3 +15,6 @@ size_t ReadInputWord(char* buffer, size_t capacity);
 
 // The next character of standard input (a line end too), or EndOfInput.
 int ReadInputChar();
+
+// Forgets the look-ahead and a reached end of input, as for a fresh standard input.
+void ResetConsoleInput();

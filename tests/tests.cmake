@@ -11,11 +11,12 @@ else()
   set(TESSIV_GTEST GTest::gtest_main GTest::gtest)
 endif()
 
-# Unit tests of the product, and of the simulated host it runs on here.
+# Unit tests of the product; here also the product against the simulated host (hosted/) and
+# the simulated host itself (sim/).
 if(WIN32)
   file(GLOB TESSIV_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cc tests/windows/*.cc)
 else()
-  file(GLOB TESSIV_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cc tests/sim/*.cc)
+  file(GLOB TESSIV_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cc tests/hosted/*.cc tests/sim/*.cc)
 endif()
 add_executable(tessiv_unit_tests ${TESSIV_UNIT_TESTS})
 target_link_libraries(tessiv_unit_tests PRIVATE tessiv_core ${TESSIV_GTEST})
