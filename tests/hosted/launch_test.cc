@@ -1,0 +1,103 @@
+#include "update/settings_update.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/hosted/sim_fixture.h"
+
+namespace {
+
+// A folder of its own as the current folder, holding the stand-in tool if there is one.
+class ToolLaunch : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tessiv-launch-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
+    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    InstallHostText("");
+  }
+  void TearDown() override {
+    EXPECT_EQ(sim::Recorded().OpenHandles, 0);
+    ASSERT_EQ(chdir(previous_), 0);
+    std::system(("rm -rf " + folder_).c_str());
+  }
+  void StandIn(const std::string& body) {
+    const std::string path = folder_ + "/devadmin.exe";
+    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
+    chmod(path.c_str(), 0755);
+  }
+  std::string Recorded(const std::string& name) {
+    std::ifstream in(folder_ + "/" + name);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+  }
+  std::string folder_;
+  char previous_[4096];
+};
+
+TEST(SettingsUpdateCommandLine, ExactText) {
+  EXPECT_EQ(SettingsUpdateCommandLine(96, 3072),
+            L"devadmin.exe modify tessiv dmasize=96d  ramsize=3072d -quiet");
+  EXPECT_EQ(SettingsUpdateCommandLine(0, 4294967295u),
+            L"devadmin.exe modify tessiv dmasize=0d  ramsize=4294967295d -quiet");
+}
+
+TEST_F(ToolLaunch, QuickToolSucceedsWhateverItsExitCode) {
+  for (int code : {0, 3, 259}) {
+    StandIn("printf '%s' \"$TESSIV_COMMAND_LINE\" > seen.txt\nexit " + std::to_string(code));
+    InstallHostText("");
+    EXPECT_TRUE(LaunchSettingsUpdate(256, 3584)) << code;
+    EXPECT_EQ(Recorded("seen.txt"), "devadmin.exe modify tessiv dmasize=256d  ramsize=3584d -quiet");
+    const sim::Record& record = sim::Recorded();
+    ASSERT_EQ(record.Launches.size(), 1u);
+    const sim::LaunchCall& call = record.Launches[0];
+    EXPECT_TRUE(call.ApplicationNameNull);
+    EXPECT_EQ(call.CommandLine, L"devadmin.exe modify tessiv dmasize=256d  ramsize=3584d -quiet");
+    EXPECT_TRUE(call.ProcessAttributesNull && call.ThreadAttributesNull);
+    EXPECT_EQ(call.InheritHandles, FALSE);
+    EXPECT_EQ(call.CreationFlags, CREATE_NO_WINDOW);
+    EXPECT_TRUE(call.EnvironmentNull && call.CurrentDirectoryNull);
+    EXPECT_EQ(call.StartupInfoCb, sizeof(STARTUPINFOW));
+    EXPECT_TRUE(call.StartupInfoOtherwiseZero);
+    EXPECT_EQ(record.Waits, std::vector<DWORD>{ToolWaitLimit});
+    // A tool that ended within the limit is never terminated, exit code 259 included.
+    EXPECT_TRUE(record.Terminations.empty()) << code;
+    EXPECT_EQ(record.OpenHandles, 0);
+  }
+}
+
+TEST_F(ToolLaunch, EarlierLastErrorDoesNotDecide) {
+  StandIn("exit 0");
+  SetLastError(ERROR_ALREADY_EXISTS);
+  EXPECT_TRUE(LaunchSettingsUpdate(256, 3584));
+}
+
+TEST_F(ToolLaunch, MissingToolFailsWithoutWaiting) {
+  EXPECT_FALSE(LaunchSettingsUpdate(256, 3584));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  EXPECT_TRUE(sim::Recorded().Waits.empty());
+}
+
+TEST_F(ToolLaunch, StartRefusedFails) {
+  StandIn("exit 0");
+  InstallHostText("[failures]\nCreateProcessW = 5\n");
+  EXPECT_FALSE(LaunchSettingsUpdate(256, 3584));
+  EXPECT_TRUE(sim::Recorded().Waits.empty());
+}
+
+TEST_F(ToolLaunch, HangingToolIsTerminatedAndTheUpdateFailed) {
+  StandIn("exec sleep 60");
+  EXPECT_FALSE(LaunchSettingsUpdate(256, 3584));
+  const sim::Record& record = sim::Recorded();
+  EXPECT_EQ(record.Waits, std::vector<DWORD>{ToolWaitLimit});
+  EXPECT_EQ(record.Terminations, std::vector<UINT>{0});
+}
+
+}  // namespace
