@@ -33,9 +33,9 @@ struct WmiInstance {
 
 // A failure injected into one platform step.
 struct StepFailure {
-  int32_t Code = 0;      // the HRESULT or Win32 error the step returns
-  uint64_t After = 0;    // Next: instances delivered first; SysAllocString: calls that succeed
-                         // first; WriteFile: bytes written first
+  int32_t Code = 0;    // the HRESULT or Win32 error the step returns
+  uint64_t After = 0;  // Next: instances delivered first; SysAllocString: calls that succeed
+                       // first; WriteFile: bytes written first
 };
 
 // Step name -> failure. Names: CoInitializeEx CoInitializeSecurity CoCreateInstance
@@ -55,7 +55,7 @@ struct Host {
 
   std::vector<WmiInstance> Instances;  // delivered in this order, filtered by class
 
-  FailurePlan Failures;                  // every run of the WMI sequence, and the other calls
+  FailurePlan Failures;  // every run of the WMI sequence, and the other calls
   std::map<int, FailurePlan> SequenceFailures;  // only the Nth WMI sequence (1 = the first)
 };
 
@@ -102,7 +102,8 @@ struct LaunchCall {
 
 // What the code did to the host since the last InstallHost.
 struct Record {
-  std::vector<std::string> Events;  // every call in order, e.g. "CoInitializeEx", "Release services"
+  std::vector<std::string>
+      Events;  // every call in order, e.g. "CoInitializeEx", "Release services"
 
   int CoInitializeCalls = 0, CoUninitializeCalls = 0;
   std::vector<DWORD> CoInitFlags;
@@ -111,26 +112,31 @@ struct Record {
   std::vector<std::string> CreateInstanceArgs;  // "clsid-ok outer-null ctx=1 iid-ok"
   std::vector<std::string> ConnectArgs;         // "ROOT\CIMV2|user-null|..."
   std::vector<BlanketCall> BlanketCalls;
-  std::vector<std::string> Queries;  // "WQL|SELECT ...|flags=48|context-null"
-  std::vector<std::string> NextArgs;  // "timeout=-1 count=1"
-  std::vector<std::string> GetArgs;   // "Capacity flags=0 type-null flavor-null"
+  std::vector<std::string> Queries;         // "WQL|SELECT ...|flags=48|context-null"
+  std::vector<std::string> NextArgs;        // "timeout=-1 count=1"
+  std::vector<std::string> GetArgs;         // "Capacity flags=0 type-null flavor-null"
   std::vector<std::string> ChangeTypeArgs;  // "flags=0 vt=21"
 
   int LiveComObjects = 0;  // objects obtained and not yet released to zero
   int LiveBstrs = 0;
-  int LiveVariants = 0;   // initialised or filled and not yet cleared
+  int LiveVariants = 0;  // initialised or filled and not yet cleared
 
-  std::vector<std::string> RegistryOpens;    // "SYSTEM\...\Parameters options=0 access=0x20019"
-  std::vector<std::string> RegistryQueries;  // "HighMemoryAreaReservedStart reserved-null type-null len=4"
+  std::vector<std::string> RegistryOpens;  // "SYSTEM\...\Parameters options=0 access=0x20019"
+  std::vector<std::string>
+      RegistryQueries;  // "HighMemoryAreaReservedStart reserved-null type-null len=4"
   int OpenKeys = 0;
 
   std::vector<DWORD> VersionRecordSizes;
 
   int OpenHandles = 0;
-  std::vector<std::string> FilesOpened;  // "name access=... share=... disposition=..."
+  std::vector<std::string> FilesOpened;  // "log.txt access=0x4 share=0x3 disposition=4"
   std::vector<LaunchCall> Launches;
-  std::vector<DWORD> Waits;         // milliseconds of each WaitForSingleObject
-  std::vector<UINT> Terminations;   // exit codes of each TerminateProcess
+  std::vector<DWORD> Waits;        // milliseconds of each WaitForSingleObject
+  std::vector<UINT> Terminations;  // exit codes of each TerminateProcess
+
+  // Uses that Windows would not forgive or that leak, e.g. "Release of a destroyed instance",
+  // "CoUninitialize without CoInitializeEx", "Release locator after CoUninitialize".
+  std::vector<std::string> Misuses;
 };
 
 Record& Recorded();

@@ -79,6 +79,7 @@ typedef DWORD REGSAM;
 #define WBEM_E_INVALID_CLASS ((HRESULT)0x80041010L)
 #define WBEM_E_INVALID_NAMESPACE ((HRESULT)0x8004100EL)
 #define WBEM_E_INVALID_QUERY ((HRESULT)0x80041017L)
+#define WBEM_E_INVALID_QUERY_TYPE ((HRESULT)0x80041018L)
 
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
@@ -104,9 +105,10 @@ struct OSVERSIONINFOW {
   DWORD dwMinorVersion;
   DWORD dwBuildNumber;
   DWORD dwPlatformId;
-  WCHAR szCSDVersion[128];
+  uint16_t szCSDVersion[128];  // 16-bit characters, as on Windows: the record is 276 bytes
 };
 typedef OSVERSIONINFOW* LPOSVERSIONINFOW;
+static_assert(sizeof(OSVERSIONINFOW) == 276, "the version record is 276 bytes");
 
 struct OSVERSIONINFOEXW {
   DWORD dwOSVersionInfoSize;
@@ -287,8 +289,7 @@ struct IWbemClassObject : IUnknown {
 };
 
 struct IEnumWbemClassObject : IUnknown {
-  virtual HRESULT Next(long timeout, ULONG count, IWbemClassObject** objects,
-                       ULONG* returned) = 0;
+  virtual HRESULT Next(long timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) = 0;
 };
 
 struct IWbemServices : IUnknown {
