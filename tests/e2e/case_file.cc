@@ -99,7 +99,8 @@ bool ApplySection(const Section& section, CaseFile* parsed, std::string* error) 
   std::string kind, name;
   SplitWord(section.Header, &kind, &name);
   std::string where = "line " + std::to_string(section.HeaderLine) + ": ";
-  bool needsName = kind == "existing" || kind == "file" || kind == "log" || kind == "nofile";
+  bool needsName = kind == "existing" || kind == "file" || kind == "log" || kind == "written" ||
+                   kind == "nofile";
   if (needsName) {
     std::string flag;
     size_t blank = name.find(' ');
@@ -126,9 +127,10 @@ bool ApplySection(const Section& section, CaseFile* parsed, std::string* error) 
       file.Executable = flag == "exec";
       if (!JoinLines(section, "\n", false, &file.Content, error)) return false;
       parsed->InputFiles.push_back(file);
-    } else if (kind == "log") {
+    } else if (kind == "log" || kind == "written") {
       ExpectedFile log;
       log.Name = name;
+      log.CrLfLines = kind == "log";
       if (!JoinLines(section, "\n", true, &log.Pattern, error)) return false;
       parsed->ExpectedLogs.push_back(log);
     } else {

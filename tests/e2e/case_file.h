@@ -9,15 +9,16 @@
 //   === file NAME [exec]  a file in the run's folder before the run, content as written
 //   === stdout            standard output: each line ended by CR LF
 //   === log NAME          the file NAME after the run: each line ended by CR LF
+//   === written NAME      the file NAME after the run, written by a stand-in tool: LF kept
 //   === nofile NAME       no file NAME exists after the run
 //   === stderr            standard error: each line ended by a line feed
 //   === status            the exit status, signed decimal
 //
 // Everywhere, {dir} stands for the run's folder (also its working directory). In args, stdin,
-// existing, stdout, log and stderr the escapes \r \n \t \\ \xHH stand for their bytes, and a line
-// ending in {noeol} has no line end. In the expected output a line that is exactly {timestamp}
-// matches one timestamp line, and {any} matches any text within a line. A missing stdout or
-// stderr section expects nothing on that stream.
+// existing, stdout, log, written and stderr the escapes \r \n \t \\ \xHH stand for their bytes, and
+// a line ending in {noeol} has no line end. In the expected output a line that is exactly
+// {timestamp} matches one timestamp line, and {any} matches any text within a line. A missing
+// stdout or stderr section expects nothing on that stream.
 #pragma once
 
 #include <string>
@@ -33,6 +34,7 @@ struct CaseInputFile {
 struct ExpectedFile {
   std::string Name;
   std::string Pattern;
+  bool CrLfLines = true;  // false: line feeds stand as they are
 };
 
 struct CaseFile {

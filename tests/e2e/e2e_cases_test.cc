@@ -112,7 +112,7 @@ TEST_P(CheckerCase, WritesWhatTheCaseExpects) {
       ADD_FAILURE() << "the file " << log.Name << " does not exist after the run";
       continue;
     }
-    EXPECT_TRUE(MatchOutput(log.Pattern, actual, true, &report))
+    EXPECT_TRUE(MatchOutput(log.Pattern, actual, log.CrLfLines, &report))
         << "the file " << log.Name << " differs: " << report;
   }
   for (const std::string& name : testCase.AbsentFiles) {

@@ -71,6 +71,10 @@ TEST(CaseFile, ReadsSectionsEscapesAndPlaceholders) {
       "=== stdout\n"
       "\n"
       "last\n"
+      "=== written tool.txt\n"
+      "called\n"
+      "=== log a.log\n"
+      "x\n"
       "=== nofile gone.txt\n"
       "=== status\n"
       "-7\n";
@@ -87,6 +91,9 @@ TEST(CaseFile, ReadsSectionsEscapesAndPlaceholders) {
   EXPECT_TRUE(parsed.InputFiles[1].Executable);
   EXPECT_EQ("\nlast\n", parsed.ExpectedStdout);
   EXPECT_EQ("", parsed.ExpectedStderr);
+  ASSERT_EQ(2u, parsed.ExpectedLogs.size());
+  EXPECT_FALSE(parsed.ExpectedLogs[0].CrLfLines);
+  EXPECT_TRUE(parsed.ExpectedLogs[1].CrLfLines);
   ASSERT_EQ(1u, parsed.AbsentFiles.size());
   EXPECT_EQ(-7, parsed.ExpectedStatus);
 }
