@@ -145,6 +145,6 @@ TEST_P(CheckerCase, WritesWhatTheCaseExpects) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CheckerCase, testing::ValuesIn(CaseNames()), TestNameOf);
+INSTANTIATE_TEST_SUITE_P(e2e, CheckerCase, testing::ValuesIn(CaseNames()), TestNameOf);
 
 }  // namespace

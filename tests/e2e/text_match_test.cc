@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(TimestampLine, AcceptsOnlyTheLayoutWithAFittingDayName) {
+TEST(e2eRunnerTimestampLine, AcceptsOnlyTheLayoutWithAFittingDayName) {
   struct Row {
     const char* Line;
     bool Accepted;
@@ -22,7 +22,7 @@ TEST(TimestampLine, AcceptsOnlyTheLayoutWithAFittingDayName) {
   for (const Row& row : rows) EXPECT_EQ(row.Accepted, IsTimestampLine(row.Line)) << row.Line;
 }
 
-TEST(MatchOutput, ComparesLinesWithTheirEnds) {
+TEST(e2eRunnerMatchOutput, ComparesLinesWithTheirEnds) {
   struct Row {
     const char* Pattern;
     const char* Actual;
@@ -55,7 +55,7 @@ TEST(MatchOutput, ComparesLinesWithTheirEnds) {
   }
 }
 
-TEST(CaseFile, ReadsSectionsEscapesAndPlaceholders) {
+TEST(e2eRunnerCaseFile, ReadsSectionsEscapesAndPlaceholders) {
   const char* text =
       "A description.\n"
       "=== args\n"
@@ -98,7 +98,7 @@ TEST(CaseFile, ReadsSectionsEscapesAndPlaceholders) {
   EXPECT_EQ(-7, parsed.ExpectedStatus);
 }
 
-TEST(CaseFile, RejectsMistakes) {
+TEST(e2eRunnerCaseFile, RejectsMistakes) {
   const char* const texts[] = {
       "=== stdout\nx\n",                          // no status
       "=== args\n\n=== status\n0\n",              // a blank argument line
