@@ -40,6 +40,10 @@ const InputCase Cases[] = {
     {"abc def", 1, "", 3, " d"},
 };
 
+void PrintTo(const InputCase& c, std::ostream* out) {
+  *out << testing::PrintToString(c.Input) << " capacity " << c.Capacity;
+}
+
 class ReadInput : public testing::TestWithParam<InputCase> {};
 
 TEST_P(ReadInput, WordThenCharacters) {

@@ -37,6 +37,8 @@ const RegistryCase Cases[] = {
     {"LongString", "HighMemoryAreaReservedStart = string:3221225472\n", 0, 0},
 };
 
+void PrintTo(const RegistryCase& c, std::ostream* out) { *out << c.Name; }
+
 class DriverSettings : public testing::TestWithParam<RegistryCase> {};
 
 TEST_P(DriverSettings, ValueKinds) {
@@ -59,14 +61,15 @@ TEST(DriverSettings, EachValueOpensTheKeyForReadingOnly) {
       "HighMemoryAreaReservedSize = dword:10000000\n");
   ReadReservedArea();
   const sim::Record& record = sim::Recorded();
-  const std::string open = "SYSTEM\\CurrentControlSet\\Services\\Tessiv0\\Parameters options=0 access=0x20019";
+  const std::string open =
+      "SYSTEM\\CurrentControlSet\\Services\\Tessiv0\\Parameters options=0 access=0x20019";
   EXPECT_EQ(record.RegistryOpens, (std::vector<std::string>{open, open}));
   EXPECT_EQ(record.RegistryQueries,
             (std::vector<std::string>{"HighMemoryAreaReservedStart reserved-null type-null len=4",
                                       "HighMemoryAreaReservedSize reserved-null type-null len=4"}));
-  EXPECT_EQ(record.Events, (std::vector<std::string>{"RegOpenKeyExW", "RegQueryValueExW",
-                                                      "RegCloseKey", "RegOpenKeyExW",
-                                                      "RegQueryValueExW", "RegCloseKey"}));
+  EXPECT_EQ(record.Events,
+            (std::vector<std::string>{"RegOpenKeyExW", "RegQueryValueExW", "RegCloseKey",
+                                      "RegOpenKeyExW", "RegQueryValueExW", "RegCloseKey"}));
 }
 
 TEST(OsVersion, MajorVersionOrZero) {

@@ -1,5 +1,3 @@
-#include "update/settings_update.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +6,7 @@
 #include <sstream>
 
 #include "tests/hosted/sim_fixture.h"
+#include "update/settings_update.h"
 
 namespace {
 
@@ -54,7 +53,8 @@ TEST_F(ToolLaunch, QuickToolSucceedsWhateverItsExitCode) {
     StandIn("printf '%s' \"$TESSIV_COMMAND_LINE\" > seen.txt\nexit " + std::to_string(code));
     InstallHostText("");
     EXPECT_TRUE(LaunchSettingsUpdate(256, 3584)) << code;
-    EXPECT_EQ(Recorded("seen.txt"), "devadmin.exe modify tessiv dmasize=256d  ramsize=3584d -quiet");
+    EXPECT_EQ(Recorded("seen.txt"),
+              "devadmin.exe modify tessiv dmasize=256d  ramsize=3584d -quiet");
     const sim::Record& record = sim::Recorded();
     ASSERT_EQ(record.Launches.size(), 1u);
     const sim::LaunchCall& call = record.Launches[0];

@@ -26,7 +26,7 @@ struct PciCase {
 const PciCase PciCases[] = {
     {{"655360", "3758096384", "4273995776"}, "", 0xE0000000},
     {{"4273995776", "655360", "3758096384"}, "", 0xE0000000},  // order does not matter
-    {{"16777216"}, "", PciWindowNotFound},                      // the floor itself is passed over
+    {{"16777216"}, "", PciWindowNotFound},                     // the floor itself is passed over
     {{"16777217"}, "", 0x1000001},
     {{"655360", "4294967296"}, "", 0x100000000},  // 4 GB and above qualifies
     {{"4294967297", "655360"}, "", 0x100000001},  // low 32 bits below the floor: still counts
@@ -40,6 +40,11 @@ const PciCase PciCases[] = {
     {{"4273995776", "3758096384"}, "[failures]\nNext = 0x80041006 after 1\n", 0xFEC00000},
     {{"4273995776"}, "[failures]\nNext = 0x80041006\n", PciWindowNotFound},
 };
+
+void PrintTo(const PciCase& c, std::ostream* out) {
+  for (const std::string& address : c.Addresses) *out << '[' << address << ']';
+  *out << testing::PrintToString(c.Extra);
+}
 
 class PciWindowProbe : public testing::TestWithParam<PciCase> {};
 
@@ -91,6 +96,11 @@ const MemoryCase MemoryCases[] = {
     {{{"1073741824", "string:18"}, {"1073741824", "string:21"}}, GB},
 };
 
+void PrintTo(const MemoryCase& c, std::ostream* out) {
+  for (const Module& module : c.Modules)
+    *out << '[' << module.Capacity << ' ' << module.Type << ']';
+}
+
 class InstalledMemoryProbe : public testing::TestWithParam<MemoryCase> {};
 
 TEST_P(InstalledMemoryProbe, SumOfCountedModules) {
@@ -115,7 +125,7 @@ TEST(InstalledMemoryProbe, PropertiesReadAndConverted) {
   CaptureStandardOutput([] { QueryInstalledMemory(); });
   const sim::Record& record = sim::Recorded();
   EXPECT_EQ(record.GetArgs, (std::vector<std::string>{"Capacity flags=0 type-null flavor-null",
-                                                       "MemoryType flags=0 type-null flavor-null"}));
+                                                      "MemoryType flags=0 type-null flavor-null"}));
   EXPECT_EQ(record.ChangeTypeArgs, std::vector<std::string>{"flags=0 vt=21"});
 }
 

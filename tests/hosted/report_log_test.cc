@@ -10,9 +10,7 @@
 
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "tessiv-" + name;
-}
+std::string TempPath(const std::string& name) { return testing::TempDir() + "tessiv-" + name; }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

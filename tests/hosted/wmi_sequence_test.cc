@@ -20,26 +20,46 @@ struct StepFailureCase {
 };
 
 const StepFailureCase StepFailures[] = {
-    {"CoInitializeEx", "0x80010106",
-     "Failed to initialize COM library. Error code = 0x80010106\r\n", {}},
-    {"CoInitializeSecurity", "0x80010119", "Failed to initialize security. Error code = 0x80010119\r\n",
+    {"CoInitializeEx",
+     "0x80010106",
+     "Failed to initialize COM library. Error code = 0x80010106\r\n",
+     {}},
+    {"CoInitializeSecurity",
+     "0x80010119",
+     "Failed to initialize security. Error code = 0x80010119\r\n",
      {"CoUninitialize"}},
-    {"CoCreateInstance", "0x80040154",
-     "Failed to create IWbemLocator object. Error code = 0x80040154\r\n", {"CoUninitialize"}},
-    {"ConnectServer", "0x8004100E", "Could not connect. Error code = 0x8004100e\r\n",
+    {"CoCreateInstance",
+     "0x80040154",
+     "Failed to create IWbemLocator object. Error code = 0x80040154\r\n",
+     {"CoUninitialize"}},
+    {"ConnectServer",
+     "0x8004100E",
+     "Could not connect. Error code = 0x8004100e\r\n",
      {"Release locator", "CoUninitialize"}},
-    {"CoSetProxyBlanket", "0x80070005", "Could not set proxy blanket. Error code = 0x80070005\r\n",
+    {"CoSetProxyBlanket",
+     "0x80070005",
+     "Could not set proxy blanket. Error code = 0x80070005\r\n",
      {"Release services", "Release locator", "CoUninitialize"}},
-    {"ExecQuery", "0x80041017", "Query for processes failed. Error code = 0x80041017\r\n",
+    {"ExecQuery",
+     "0x80041017",
+     "Query for processes failed. Error code = 0x80041017\r\n",
      {"Release services", "Release locator", "CoUninitialize"}},
     // Text that cannot be made into a BSTR fails the step that needs it, with its clean-up.
-    {"SysAllocString", "fail", "Could not connect. Error code = 0x8007000e\r\n",
+    {"SysAllocString",
+     "fail",
+     "Could not connect. Error code = 0x8007000e\r\n",
      {"Release locator", "CoUninitialize"}},
-    {"SysAllocString", "fail after 1", "Query for processes failed. Error code = 0x8007000e\r\n",
+    {"SysAllocString",
+     "fail after 1",
+     "Query for processes failed. Error code = 0x8007000e\r\n",
      {"Release services", "Release locator", "CoUninitialize"}},
-    {"SysAllocString", "fail after 2", "Query for processes failed. Error code = 0x8007000e\r\n",
+    {"SysAllocString",
+     "fail after 2",
+     "Query for processes failed. Error code = 0x8007000e\r\n",
      {"Release services", "Release locator", "CoUninitialize"}},
 };
+
+void PrintTo(const StepFailureCase& c, std::ostream* out) { *out << c.Step << " = " << c.Code; }
 
 class WmiStepFailure : public testing::TestWithParam<StepFailureCase> {};
 
@@ -91,9 +111,8 @@ TEST(WmiSequence, ArgumentsOfEveryStep) {
   EXPECT_EQ(record.ConnectArgs[0].rfind("ROOT\\CIMV2|", 0), 0u) << record.ConnectArgs[0];
   for (const std::string& next : record.NextArgs) EXPECT_EQ(next, "timeout=-1 count=1");
   EXPECT_EQ(CleanUpEvents(),
-            (std::vector<std::string>{"Release instance", "Release instance",
-                                      "Release enumerator", "Release services", "Release locator",
-                                      "CoUninitialize"}));
+            (std::vector<std::string>{"Release instance", "Release instance", "Release enumerator",
+                                      "Release services", "Release locator", "CoUninitialize"}));
   EXPECT_EQ(record.LiveComObjects, 0);
   EXPECT_EQ(record.LiveBstrs, 0);
   EXPECT_TRUE(record.Misuses.empty()) << record.Misuses.front();

@@ -33,7 +33,11 @@ const CommandLineCase Cases[] = {
     {{"-AutoUpdateOnlyIfOverlap"}, true, "u", "", {"-autoupdateonlyifoverlap"}},
     {{"-SILENT", "-Check"}, true, "sc", "", {"-silent", "-check"}},
     {{"-check", "-check"}, true, "c", "", {"-check", "-check"}},
-    {{"-Log:C:\\Reports\\Run.TXT"}, true, "l", "c:\\reports\\run.txt", {"-log:c:\\reports\\run.txt"}},
+    {{"-Log:C:\\Reports\\Run.TXT"},
+     true,
+     "l",
+     "c:\\reports\\run.txt",
+     {"-log:c:\\reports\\run.txt"}},
     {{"-log:"}, true, "l", "", {"-log:"}},
     {{"-log:a.txt", "-log:B.txt"}, true, "l", "b.txt", {"-log:a.txt", "-log:b.txt"}},
     {{"-silent", "-log:a.txt"}, true, "sl", "a.txt", {"-silent", "-log:a.txt"}},
@@ -48,6 +52,10 @@ const CommandLineCase Cases[] = {
     {{"-Silent", "-BAD", "-CHECK"}, false, "", "", {"-silent", "-bad", "-CHECK"}},
     {{"-autoupdate", "check"}, false, "", "", {"-autoupdate", "check"}},
 };
+
+void PrintTo(const CommandLineCase& c, std::ostream* out) {
+  for (const std::string& argument : c.Given) *out << '[' << argument << ']';
+}
 
 class CommandLineTable : public testing::TestWithParam<CommandLineCase> {};
 

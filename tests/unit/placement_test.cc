@@ -36,30 +36,30 @@ const char OverlapText[] =
 
 const PlacementCase Cases[] = {
     // The worked examples.
-    {"A_Acceptable", MachineA, Pci, 0x70000000, 256 * MB, 5, false, PlacementVerdict::Acceptable,
-     0, false, 0, 0, 0, ""},
+    {"A_Acceptable", MachineA, Pci, 0x70000000, 256 * MB, 5, false, PlacementVerdict::Acceptable, 0,
+     false, 0, 0, 0, ""},
     {"A_Overlap", MachineA, Pci, 0xD8000000, 256 * MB, 5, false, PlacementVerdict::Overlap, -1,
      true, 256, 2048, 0x70000000, OverlapText},
     {"A_MoreThanAvailable", MachineA, Pci, 0x10000000, 1984 * MB, 5, false,
      PlacementVerdict::MoreThanAvailable, -2, true, 1952, 2048, 0x6000000, MORE_THAN("1952")},
     {"B_Optimal", MachineB, Pci, 0xD0000000, 256 * MB, 5, false, PlacementVerdict::Optimal, 0,
      false, 0, 0, 0, "Kelvor Tessiv is optimally configured.\n"},
-    {"B_Wasted", MachineB, Pci, 0xC0000000, 256 * MB, 5, false, PlacementVerdict::MemoryWasted,
-     256, true, 256, 3584, 0xD0000000, Wasted256},
+    {"B_Wasted", MachineB, Pci, 0xC0000000, 256 * MB, 5, false, PlacementVerdict::MemoryWasted, 256,
+     true, 256, 3584, 0xD0000000, Wasted256},
     {"B_GapOf1MB", MachineB, Pci, 0xCFF00000, 256 * MB, 5, false, PlacementVerdict::Acceptable, 0,
      false, 0, 0, 0, ""},
-    {"B_GapOf2MB", MachineB, Pci, 0xCFE00000, 256 * MB, 5, false, PlacementVerdict::MemoryWasted,
-     2, true, 256, 3584, 0xD0000000,
+    {"B_GapOf2MB", MachineB, Pci, 0xCFE00000, 256 * MB, 5, false, PlacementVerdict::MemoryWasted, 2,
+     true, 256, 3584, 0xD0000000,
      "Kelvor Tessiv is not optimally configured; 2 MB of memory is wasted.\n"},
     {"B_MoreThanAvailableByPci", MachineB, Pci, 0x20000000, 3520 * MB, 5, false,
      PlacementVerdict::MoreThanAvailable, -2, true, 3488, 3584, 0x6000000, MORE_THAN("3488")},
-    {"B_OverlapAbove4GB", MachineB, Pci, 0xF0000000, 512 * MB, 5, false,
-     PlacementVerdict::Overlap, -1, true, 512, 3584, 0xC0000000, OverlapText},
+    {"B_OverlapAbove4GB", MachineB, Pci, 0xF0000000, 512 * MB, 5, false, PlacementVerdict::Overlap,
+     -1, true, 512, 3584, 0xC0000000, OverlapText},
     // Early stops, and their order.
     {"NotInstalled", MachineB, Pci, 0, 256 * MB, 5, false, PlacementVerdict::NotInstalled, -3,
      false, 0, 0, 0, "Kelvor Tessiv is not installed.\n"},
-    {"NotInstalledBeforeVersion", MachineB, Pci, 0, 0, 6, false, PlacementVerdict::NotInstalled,
-     -3, false, 0, 0, 0, "Kelvor Tessiv is not installed.\n"},
+    {"NotInstalledBeforeVersion", MachineB, Pci, 0, 0, 6, false, PlacementVerdict::NotInstalled, -3,
+     false, 0, 0, 0, "Kelvor Tessiv is not installed.\n"},
     {"ZeroSize", MachineB, Pci, 0xC0000000, 0, 5, false, PlacementVerdict::ZeroSize, -5, false, 0,
      0, 0, "Kelvor Tessiv is installed with 0 MB of non-paged memory.\n"},
     {"UnsupportedSystem", MachineB, Pci, 0xC0000000, 256 * MB, 6, false,
@@ -106,6 +106,8 @@ const PlacementCase Cases[] = {
      PlacementVerdict::MoreThanAvailable, -2, true, 1952, 2048, 0x6000000, MORE_THAN("1952")},
 };
 
+void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.Name; }
+
 class PlacementTable : public testing::TestWithParam<PlacementCase> {};
 
 TEST_P(PlacementTable, VerdictResultPlanAndMessage) {
@@ -134,7 +136,8 @@ TEST_P(PlacementTable, VerdictResultPlanAndMessage) {
   size_t at = text.rfind(bodyEnd);
   ASSERT_NE(at, std::string::npos) << text;
   std::string expected;
-  for (const char* p = c.Message; *p; ++p) expected += (*p == '\n') ? std::string("\r\n") : std::string(1, *p);
+  for (const char* p = c.Message; *p; ++p)
+    expected += (*p == '\n') ? std::string("\r\n") : std::string(1, *p);
   EXPECT_EQ(text.substr(at + bodyEnd.size()), expected);
 }
 
