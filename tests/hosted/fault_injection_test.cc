@@ -459,6 +459,9 @@ TEST_P(FaultInjection, RunEndsSoundlyAndLeavesNothingOpen) {
   }
 }
 
+// Names the row in failure messages instead of dumping its bytes.
+void PrintTo(const FaultRow& row, std::ostream* out) { *out << row.Name; }
+
 std::string RowName(const testing::TestParamInfo<FaultRow>& info) { return info.param.Name; }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatformCall, FaultInjection, testing::ValuesIn(Rows()), RowName);
