@@ -18,7 +18,9 @@ void WriteStandardOutput(const std::string& text) {
   const std::string bytes = WithCrLf(text);
   // A failed write is not reported: no output channel's failure changes the run.
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-  if (StandardOutputIsConsole()) std::fflush(stdout);
+  // Whether standard output is a console does not change during a run.
+  static const bool console = StandardOutputIsConsole();
+  if (console) std::fflush(stdout);
 }
 
 void FlushStandardOutput() { std::fflush(stdout); }
