@@ -8,46 +8,18 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "checker/run.h"
-#include "output/console_input.h"
+#include "tests/hosted/run_folder.h"
 #include "tests/hosted/sim_fixture.h"
 #include "tests/unit/capture.h"
+#include "tests/unit/usage_text.h"
 
 namespace {
 
-std::string CrLf(const std::string& text) {
-  std::string converted;
-  for (char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
-}
-
-std::string ReadFileBytes(const std::string& path, bool* exists) {
-  std::ifstream in(path, std::ios::binary);
-  *exists = static_cast<bool>(in);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-const char kUsage[] =
-    "Usage: TessivMemoryChecker \n"
-    "       -AutoUpdate                 \tAutomaticaly updates the Tessiv settings to the "
-    "recommended value.\n"
-    "       -AutoUpdateOnlyIfOverlap    \tAutomaticaly updates the Tessiv settings to the "
-    "recommended value only if Tessiv memory overlaps the PCI address space.\n"
-    "       -Silent                     \tDoes not print anything in the console.\n"
-    "       -Check                      \tChecks the memory without doing any updates.\n"
-    "       -Log:[file]                 \tAppends the details in the attached log file.\n";
 const char kQuestion[] = "(y/n)\n";
 const char kPressEnter[] = "\nPress enter to exit.\n";
 const char kFooter[] = "Exiting Kelvor Tessiv memory checker.\n";
@@ -69,7 +41,7 @@ struct BadInputRow {
   std::vector<std::string> Args;
   std::string Stdin;
   int Status;
-  std::optional<std::string> StdoutIs;  // the whole of standard output, "\n" for CR LF
+  std::optional<std::string> StdoutIs;  // the whole of standard output, byte for byte
   std::vector<std::string> StdoutHas;   // pieces of it, "\n" for CR LF
   std::vector<std::string> StdoutLacks;
   std::string LogPath;  // a file that must exist afterwards and hold LogHas; empty: none
@@ -324,25 +296,15 @@ void ReleaseFile(const HeldFile& held) {
 class BadInput : public testing::TestWithParam<BadInputRow> {
  protected:
   void SetUp() override {
-    // Small letters only: the checker lower-cases the log file's name.
-    static int counter = 0;
-    folder_ = "/tmp/tessiv-bad-input-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    std::system(("rm -rf " + folder_).c_str());
-    ASSERT_EQ(mkdir(folder_.c_str(), 0755), 0);
-    ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(EnterRunFolder("bad-input", &run_));
     ASSERT_EQ(mkdir("long", 0755), 0);
-    std::ofstream("devadmin.exe") << "#!/bin/sh\nexit 0\n";
-    ASSERT_EQ(chmod("devadmin.exe", 0755), 0);
+    ASSERT_NO_FATAL_FAILURE(WriteStandInTool("exit 0"));
   }
   void TearDown() override {
-    ASSERT_NE(std::freopen("/dev/null", "rb", stdin), nullptr);
-    ResetConsoleInput();
-    ASSERT_EQ(chdir(previous_), 0);
-    std::system(("chmod -R u+w " + folder_ + "; rm -rf " + folder_).c_str());
+    ASSERT_NO_FATAL_FAILURE(ReadStandardInputFrom("/dev/null"));
+    LeaveRunFolder(run_);
   }
-  std::string folder_;
-  char previous_[4096];
+  RunFolder run_;
 };
 
 TEST_P(BadInput, RunStaysSound) {
@@ -359,10 +321,11 @@ TEST_P(BadInput, RunStaysSound) {
   }
   SCOPED_TRACE("unwritable folder: " + unwritable);
 
-  std::ofstream("stdin.txt", std::ios::binary) << row.Stdin;
-  const char* input = row.How == Setting::Plain ? "stdin.txt" : "/dev/null";
-  ASSERT_NE(std::freopen(input, "rb", stdin), nullptr);
-  ResetConsoleInput();
+  if (row.How == Setting::Plain) {
+    ASSERT_NO_FATAL_FAILURE(FeedStandardInput("stdin.txt", row.Stdin));
+  } else {
+    ASSERT_NO_FATAL_FAILURE(ReadStandardInputFrom("/dev/null"));
+  }
 
   HeldFile held;
   if (row.How == Setting::HeldLog) {
@@ -370,21 +333,13 @@ TEST_P(BadInput, RunStaysSound) {
     ASSERT_GT(held.Pid, 0);
   }
 
-  std::vector<std::vector<char>> buffers;
-  buffers.push_back({'c', 'h', 'e', 'c', 'k', 'e', 'r', '\0'});
-  for (const std::string& arg : row.Args) {
-    const std::string text = Substituted(arg, unwritable);
-    buffers.emplace_back(text.begin(), text.end());
-    buffers.back().push_back('\0');
-  }
-  std::vector<char*> argv;
-  for (std::vector<char>& buffer : buffers) argv.push_back(buffer.data());
-  argv.push_back(nullptr);
+  std::vector<std::string> args;
+  for (const std::string& arg : row.Args) args.push_back(Substituted(arg, unwritable));
 
   int status = 0;
   const std::string out = CaptureStandardOutput([&] {
     if (row.How == Setting::ClosedStdin) close(0);
-    status = RunChecker(static_cast<int>(buffers.size()), argv.data());
+    status = RunCheckerWith(args);
   });
   if (row.How == Setting::HeldLog) ReleaseFile(held);
   std::string left;
@@ -392,7 +347,7 @@ TEST_P(BadInput, RunStaysSound) {
 
   EXPECT_EQ(status, row.Status);
   if (row.StdoutIs) {
-    EXPECT_EQ(out, CrLf(*row.StdoutIs));
+    EXPECT_EQ(out, *row.StdoutIs);
   }
   for (const std::string& piece : row.StdoutHas) {
     EXPECT_NE(out.find(CrLf(piece)), std::string::npos) << "standard output lacks: " << piece;
@@ -401,9 +356,9 @@ TEST_P(BadInput, RunStaysSound) {
     EXPECT_EQ(out.find(CrLf(piece)), std::string::npos) << "standard output holds: " << piece;
   }
   if (!row.LogPath.empty()) {
-    bool exists = false;
-    const std::string log = ReadFileBytes(row.LogPath, &exists);
-    EXPECT_TRUE(exists) << row.LogPath << " was not written";
+    const std::optional<std::string> written = ReadFileIfThere(row.LogPath);
+    EXPECT_TRUE(written.has_value()) << row.LogPath << " was not written";
+    const std::string log = written.value_or("");
     for (const std::string& piece : row.LogHas) {
       EXPECT_NE(log.find(CrLf(piece)), std::string::npos) << "the log lacks: " << piece;
     }

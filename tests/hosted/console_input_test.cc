@@ -3,18 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
+
+#include "tests/hosted/run_folder.h"
 
 namespace {
 
-// Makes `bytes` the rest of standard input.
-void FeedStandardInput(const std::string& bytes) {
-  const std::string path = testing::TempDir() + "tessiv-stdin";
-  std::ofstream(path, std::ios::binary) << bytes;
-  ASSERT_NE(std::freopen(path.c_str(), "rb", stdin), nullptr);
-  ResetConsoleInput();
-}
+std::string StdinPath() { return testing::TempDir() + "tessiv-stdin"; }
 
 std::string Char(int c) { return c == EndOfInput ? "<end>" : std::string(1, static_cast<char>(c)); }
 
@@ -48,7 +43,7 @@ class ReadInput : public testing::TestWithParam<InputCase> {};
 
 TEST_P(ReadInput, WordThenCharacters) {
   const InputCase& c = GetParam();
-  FeedStandardInput(c.Input);
+  ASSERT_NO_FATAL_FAILURE(FeedStandardInput(StdinPath(), c.Input));
   std::string buffer(c.Capacity + 8, '#');
   size_t length = ReadInputWord(&buffer[0], c.Capacity);
   EXPECT_EQ(std::string(buffer.c_str()), c.Word);
@@ -63,7 +58,7 @@ TEST_P(ReadInput, WordThenCharacters) {
 INSTANTIATE_TEST_SUITE_P(Table, ReadInput, testing::ValuesIn(Cases));
 
 TEST(ReadInput, EndOfInputStaysEnded) {
-  FeedStandardInput("");
+  ASSERT_NO_FATAL_FAILURE(FeedStandardInput(StdinPath(), ""));
   char buffer[40];
   EXPECT_EQ(ReadInputWord(buffer, sizeof buffer), 0u);
   EXPECT_EQ(ReadInputChar(), EndOfInput);

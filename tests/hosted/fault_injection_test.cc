@@ -1,19 +1,12 @@
 // Whole runs of the checker on the simulated host with one platform call failing per row: what
 // the run writes, its exit status, the log file, and that nothing is left open or misused.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "checker/run.h"
-#include "output/console_input.h"
+#include "tests/hosted/run_folder.h"
 #include "tests/hosted/sim_fixture.h"
 #include "tests/unit/capture.h"
 
@@ -80,15 +73,6 @@ std::string WithRegistry(const std::string& registry) { return registry + kTypic
 
 // ---- Comparing output.
 
-std::string CrLf(const std::string& text) {
-  std::string converted;
-  for (char c : text) {
-    if (c == '\n') converted += '\r';
-    converted += c;
-  }
-  return converted;
-}
-
 bool IsOneOf(const std::string& word, const char* const* names, int count) {
   for (int i = 0; i < count; ++i) {
     if (word == names[i]) return true;
@@ -141,14 +125,6 @@ std::string LogPrefix(const std::string& expected, size_t bytes) {
     sample.replace(at, sizeof kTimestamp - 1, "Tue Mar 05 14:03:07 2024");
   }
   return MaskTimestamps(CrLf(sample).substr(0, bytes));
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return kNoFile;
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
 }
 
 // ---- The table.
@@ -391,55 +367,30 @@ std::vector<FaultRow> Rows() {
 
 class FaultInjection : public testing::TestWithParam<FaultRow> {
  protected:
-  void SetUp() override {
-    // Small letters only: the checker lower-cases the log file's name.
-    static int counter = 0;
-    folder_ = "/tmp/tessiv-faults-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    std::system(("rm -rf " + folder_).c_str());
-    ASSERT_EQ(mkdir(folder_.c_str(), 0755), 0);
-    ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
-  }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(EnterRunFolder("faults", &run_)); }
   void TearDown() override {
-    ASSERT_NE(std::freopen("/dev/null", "rb", stdin), nullptr);
-    ResetConsoleInput();
+    ASSERT_NO_FATAL_FAILURE(ReadStandardInputFrom("/dev/null"));
     InstallHostText("");  // ends a child that is still running
-    ASSERT_EQ(chdir(previous_), 0);
-    std::system(("rm -rf " + folder_).c_str());
+    LeaveRunFolder(run_);
   }
-  std::string folder_;
-  char previous_[4096];
+  RunFolder run_;
 };
 
 TEST_P(FaultInjection, RunEndsSoundlyAndLeavesNothingOpen) {
   const FaultRow& row = GetParam();
   InstallHostText(row.HostText);
   if (!row.Tool.empty()) {
-    std::ofstream("devadmin.exe") << "#!/bin/sh\n" << row.Tool << "\n";
-    ASSERT_EQ(chmod("devadmin.exe", 0755), 0);
+    ASSERT_NO_FATAL_FAILURE(WriteStandInTool(row.Tool));
   }
-  std::ofstream("stdin.txt", std::ios::binary) << row.Stdin;
-  ASSERT_NE(std::freopen("stdin.txt", "rb", stdin), nullptr);
-  ResetConsoleInput();
-
-  std::vector<std::vector<char>> buffers;
-  buffers.push_back({'c', 'h', 'e', 'c', 'k', 'e', 'r', '\0'});
-  for (const std::string& arg : row.Args) {
-    buffers.emplace_back(arg.begin(), arg.end());
-    buffers.back().push_back('\0');
-  }
-  std::vector<char*> argv;
-  for (std::vector<char>& buffer : buffers) argv.push_back(buffer.data());
-  argv.push_back(nullptr);
+  ASSERT_NO_FATAL_FAILURE(FeedStandardInput("stdin.txt", row.Stdin));
 
   int status = 0;
-  const std::string out = CaptureStandardOutput(
-      [&] { status = RunChecker(static_cast<int>(buffers.size()), argv.data()); });
+  const std::string out = CaptureStandardOutput([&] { status = RunCheckerWith(row.Args); });
 
   EXPECT_EQ(MaskTimestamps(out), CrLf(row.Stdout));
   EXPECT_EQ(status, row.Status);
   if (row.Log) {
-    const std::string log = ReadFileBytes("run.log");
+    const std::string log = ReadFileIfThere("run.log").value_or(kNoFile);
     EXPECT_EQ(log == kNoFile ? log : MaskTimestamps(log), *row.Log);
   }
 

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <fstream>
-#include <sstream>
-
+#include "tests/hosted/run_folder.h"
 #include "tests/hosted/sim_fixture.h"
 #include "update/settings_update.h"
 
@@ -14,31 +10,14 @@ namespace {
 class ToolLaunch : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tessiv-launch-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(EnterRunFolder("launch", &run_));
     InstallHostText("");
   }
   void TearDown() override {
     EXPECT_EQ(sim::Recorded().OpenHandles, 0);
-    ASSERT_EQ(chdir(previous_), 0);
-    std::system(("rm -rf " + folder_).c_str());
+    LeaveRunFolder(run_);
   }
-  void StandIn(const std::string& body) {
-    const std::string path = folder_ + "/devadmin.exe";
-    std::ofstream(path) << "#!/bin/sh\n" << body << "\n";
-    chmod(path.c_str(), 0755);
-  }
-  std::string Recorded(const std::string& name) {
-    std::ifstream in(folder_ + "/" + name);
-    std::stringstream content;
-    content << in.rdbuf();
-    return content.str();
-  }
-  std::string folder_;
-  char previous_[4096];
+  RunFolder run_;
 };
 
 TEST(SettingsUpdateCommandLine, ExactText) {
@@ -51,10 +30,11 @@ TEST(SettingsUpdateCommandLine, ExactText) {
 TEST_F(ToolLaunch, QuickToolSucceedsWhateverItsExitCode) {
   // A POSIX exit status keeps 8 bits, so 259 cannot come from a real child here.
   for (int code : {0, 7}) {
-    StandIn("printf '%s' \"$TESSIV_COMMAND_LINE\" > seen.txt\nexit " + std::to_string(code));
+    ASSERT_NO_FATAL_FAILURE(WriteStandInTool(
+        "printf '%s' \"$TESSIV_COMMAND_LINE\" > seen.txt\nexit " + std::to_string(code)));
     InstallHostText("");
     EXPECT_TRUE(LaunchSettingsUpdate(256, 3584)) << code;
-    EXPECT_EQ(Recorded("seen.txt"),
+    EXPECT_EQ(ReadTextFile("seen.txt"),
               "devadmin.exe modify tessiv dmasize=256d  ramsize=3584d -quiet");
     const sim::Record& record = sim::Recorded();
     ASSERT_EQ(record.Launches.size(), 1u);
@@ -75,7 +55,7 @@ TEST_F(ToolLaunch, QuickToolSucceedsWhateverItsExitCode) {
 }
 
 TEST_F(ToolLaunch, EarlierLastErrorDoesNotDecide) {
-  StandIn("exit 0");
+  ASSERT_NO_FATAL_FAILURE(WriteStandInTool("exit 0"));
   SetLastError(ERROR_ALREADY_EXISTS);
   EXPECT_TRUE(LaunchSettingsUpdate(256, 3584));
 }
@@ -87,14 +67,14 @@ TEST_F(ToolLaunch, MissingToolFailsWithoutWaiting) {
 }
 
 TEST_F(ToolLaunch, StartRefusedFails) {
-  StandIn("exit 0");
+  ASSERT_NO_FATAL_FAILURE(WriteStandInTool("exit 0"));
   InstallHostText("[failures]\nCreateProcessW = 5\n");
   EXPECT_FALSE(LaunchSettingsUpdate(256, 3584));
   EXPECT_TRUE(sim::Recorded().Waits.empty());
 }
 
 TEST_F(ToolLaunch, HangingToolIsTerminatedAndTheUpdateFailed) {
-  StandIn("exec sleep 60");
+  ASSERT_NO_FATAL_FAILURE(WriteStandInTool("exec sleep 60"));
   EXPECT_FALSE(LaunchSettingsUpdate(256, 3584));
   const sim::Record& record = sim::Recorded();
   EXPECT_EQ(record.Waits, std::vector<DWORD>{ToolWaitLimit});

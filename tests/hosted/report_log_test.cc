@@ -1,32 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "output/report_stream.h"
 #include "tests/hosted/sim_fixture.h"
+#include "tests/sim/temp_folder.h"
 #include "tests/unit/capture.h"
 
 namespace {
 
 std::string TempPath(const std::string& name) { return testing::TempDir() + "tessiv-" + name; }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
 TEST(LogFile, AppendsWithCrLfAndKeepsWhatWasThere) {
   InstallHostText("");
   const std::string path = TempPath("append.log");
-  WriteFile(path, "earlier report\r\n\r\n");
+  WriteTextFile(path, "earlier report\r\n\r\n", false);
   std::string console = CaptureStandardOutput([&] {
     ReportStream report;
     RedirectReportToLogFile(report, path);
@@ -40,7 +28,7 @@ TEST(LogFile, AppendsWithCrLfAndKeepsWhatWasThere) {
     WriteReport(report, "after the close\n");
   });
   EXPECT_EQ(console, "");
-  EXPECT_EQ(ReadFile(path), "earlier report\r\n\r\nline one\r\nline two\r\n\r\nC0000000\r\n");
+  EXPECT_EQ(ReadTextFile(path), "earlier report\r\n\r\nline one\r\nline two\r\n\r\nC0000000\r\n");
   EXPECT_EQ(sim::Recorded().OpenHandles, 0);
   ASSERT_EQ(sim::Recorded().FilesOpened.size(), 1u);
   std::remove(path.c_str());
@@ -57,7 +45,7 @@ TEST(LogFile, CreatedWhenMissingAndNameCutTo259Characters) {
   RedirectReportToLogFile(report, longName);
   WriteReport(report, "x\n");
   CloseReport(report);
-  EXPECT_EQ(ReadFile(name), "x\r\n");
+  EXPECT_EQ(ReadTextFile(name), "x\r\n");
   std::remove(name.c_str());
 }
 
@@ -89,7 +77,7 @@ TEST(LogFile, FullDiskDropsTheRestButKeepsWhatWasWritten) {
   FlushReport(report);
   WriteReport(report, "third\n");
   CloseReport(report);
-  EXPECT_EQ(ReadFile(path), "first\r");
+  EXPECT_EQ(ReadTextFile(path), "first\r");
   EXPECT_TRUE(report.LogWriteFailed);
   EXPECT_EQ(sim::Recorded().OpenHandles, 0);
   std::remove(path.c_str());
@@ -107,7 +95,7 @@ TEST(LogFile, LargeReportReachesTheFileWhole) {
     expected += "0123456789\r\n";
   }
   CloseReport(report);
-  EXPECT_EQ(ReadFile(path), expected);
+  EXPECT_EQ(ReadTextFile(path), expected);
   std::remove(path.c_str());
 }
 

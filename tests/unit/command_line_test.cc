@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/unit/capture.h"
+#include "tests/unit/usage_text.h"
 
 namespace {
 
@@ -79,16 +80,7 @@ TEST_P(CommandLineTable, OptionsAndLoweredArguments) {
 INSTANTIATE_TEST_SUITE_P(CommandLine, CommandLineTable, testing::ValuesIn(Cases));
 
 TEST(Usage, SixLinesWithCrLf) {
-  EXPECT_EQ(CaptureStandardOutput([] { PrintUsage(); }),
-            "Usage: TessivMemoryChecker \r\n"
-            "       -AutoUpdate                 \tAutomaticaly updates the Tessiv settings to the "
-            "recommended value.\r\n"
-            "       -AutoUpdateOnlyIfOverlap    \tAutomaticaly updates the Tessiv settings to the "
-            "recommended value only if Tessiv memory overlaps the PCI address space.\r\n"
-            "       -Silent                     \tDoes not print anything in the console.\r\n"
-            "       -Check                      \tChecks the memory without doing any updates.\r\n"
-            "       -Log:[file]                 \tAppends the details in the attached log "
-            "file.\r\n");
+  EXPECT_EQ(CaptureStandardOutput([] { PrintUsage(); }), kUsage);
 }
 
 }  // namespace
