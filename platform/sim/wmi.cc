@@ -18,9 +18,10 @@ struct ComObjectBase {
   bool Destroyed = false;
 };
 
+// Never destroyed, so that objects still kept at process exit stay reachable rather than leaked.
 std::vector<ComObjectBase*>& AllObjects() {
-  static std::vector<ComObjectBase*> objects;
-  return objects;
+  static std::vector<ComObjectBase*>* objects = new std::vector<ComObjectBase*>();
+  return *objects;
 }
 
 void Register(ComObjectBase* object, const std::string& kind) {
