@@ -1,5 +1,6 @@
 #include "checker/placement.h"
 
+#include <cstdint>
 #include <string>
 
 namespace {
@@ -35,9 +36,13 @@ PlacementJudgement Decide(uint64_t I, uint64_t P, uint64_t S, uint64_t Z, uint32
   if (I != 0 && I >= P && P > E) {
     const uint64_t wastedMb = InMb(P - E);
     if (wastedMb > WasteToleranceMb) {
+      // A waste beyond what the result can hold is reported as the largest positive result,
+      // never wrapped into 0 (optimal) or a negative failure code.
+      const CheckResult result = wastedMb > static_cast<uint64_t>(INT32_MAX)
+                                     ? INT32_MAX
+                                     : static_cast<CheckResult>(wastedMb);
       PlacementJudgement judgement =
-          Verdict(PlacementVerdict::MemoryWasted, static_cast<CheckResult>(wastedMb),
-                  !options.AutoUpdateOnlyIfOverlap);
+          Verdict(PlacementVerdict::MemoryWasted, result, !options.AutoUpdateOnlyIfOverlap);
       judgement.WastedMb = wastedMb;
       return judgement;
     }

@@ -145,7 +145,7 @@ CheckResult ResultOf(const Decision& d) {
     case PlacementVerdict::UnsupportedSystem:
       return -4;
     case PlacementVerdict::MemoryWasted:
-      return static_cast<CheckResult>(static_cast<uint32_t>(d.WastedMb));
+      return d.WastedMb > INT32_MAX ? INT32_MAX : static_cast<CheckResult>(d.WastedMb);
     case PlacementVerdict::MoreThanAvailable:
       return -2;
     case PlacementVerdict::Optimal:

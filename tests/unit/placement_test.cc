@@ -94,6 +94,10 @@ const PlacementCase Cases[] = {
      "Kelvor Tessiv is not optimally configured; 255 MB of memory is wasted.\n"},
     {"NoModuleCountedOverlap", 0, Pci, 0xD8000000, 256 * MB, 5, false, PlacementVerdict::Overlap,
      -1, true, 256, 0, 0xF0000000, OverlapText},
+    // A waste too large for the result is the largest positive result, not a wrapped one.
+    {"WasteBeyond32BitsOfResult", 0x10000020100000, 0x10000020100000, 0x10000000, 0x10000000, 5,
+     false, PlacementVerdict::MemoryWasted, INT32_MAX, true, 256, 513, 0x10100000,
+     "Kelvor Tessiv is not optimally configured; 4294967297 MB of memory is wasted.\n"},
     // Probe failure values.
     {"InstalledMemoryProbeFailed", 1, Pci, 0xC0000000, 256 * MB, 5, false,
      PlacementVerdict::MoreThanAvailable, -2, true, 4294967200u, 0, 0x5FFFFFF,
