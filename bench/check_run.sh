@@ -42,13 +42,13 @@ peak_kb = subprocess.run(["/usr/bin/time", "-f", "%M", checker, "-check"], env=e
 print(f"peak resident memory of a run:   {int(peak_kb.split()[-1]) / 1024:.2f} MB (goal: under 4 MB)")
 PY
 
-exe=${WINDOWS_EXE:-build/windows/TessivMemoryChecker.exe}
-if command -v wine >/dev/null && [ -f "$exe" ]; then
-  export WINEPREFIX=${WINEPREFIX:-$(mktemp -d)} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wineboot -i >/dev/null 2>&1 || true
-  python3 - "$exe" <<'PY'
+. tools/windows/wine-env.sh
+if tessiv_wine_prefix >/dev/null 2>&1 &&
+  exe=${WINDOWS_EXE:-build/windows-$TESSIV_WINE_ARCH/TessivMemoryChecker.exe} && [ -f "$exe" ]; then
+  trap tessiv_wine_cleanup EXIT
+  python3 - "$exe" "$TESSIV_WINE" <<'PY'
 import subprocess, sys, time
-exe = sys.argv[1]
+exe, wine = sys.argv[1], sys.argv[2]
 def median_seconds(command, runs=10):
     samples = []
     for _ in range(runs):
@@ -59,12 +59,12 @@ def median_seconds(command, runs=10):
     samples.sort()
     return samples[len(samples) // 2]
 wmic = median_seconds(["sh", "-c",
-    "wine wmic path Win32_DeviceMemoryAddress get StartingAddress && "
-    "wine wmic path Win32_PhysicalMemory get Capacity,MemoryType"])
-check = median_seconds(["wine", exe, "-check"])
+    f"{wine} wmic path Win32_DeviceMemoryAddress get StartingAddress && "
+    f"{wine} wmic path Win32_PhysicalMemory get Capacity,MemoryType"])
+check = median_seconds([wine, exe, "-check"])
 print(f"under Wine, wmic with both queries: {wmic * 1000:.1f} ms")
 print(f"under Wine, TessivMemoryChecker.exe -check: {check * 1000:.1f} ms (goal: no slower)")
 PY
 else
-  echo "under Wine: skipped (wine or $exe missing; build it as the README says)"
+  echo "under Wine: skipped (no usable Wine, or no Windows build: run tools/windows/test-windows.sh)"
 fi
