@@ -24,6 +24,10 @@ target_compile_definitions(tessiv_unit_tests PRIVATE
   TESSIV_SOURCE_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 if(WIN32)
   target_link_options(tessiv_unit_tests PRIVATE -static)
+  # The stand-in management tool that the launch tests copy in as devadmin.exe.
+  add_executable(tessiv_standin_tool tests/windows/standin/devadmin.cc)
+  target_link_options(tessiv_standin_tool PRIVATE -static)
+  add_dependencies(tessiv_unit_tests tessiv_standin_tool)
 endif()
 
 if(NOT WIN32)
