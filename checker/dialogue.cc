@@ -59,10 +59,9 @@ CheckResult OfferUpdate(const RunOptions& options, const PlacementOutcome& outco
   }
   WriteReport(report, "\n");
   if (options.CheckOnly) return result;
-  // A plan built from a failed probe, or one that leaves the system too little, is never
-  // offered, least of all applied unattended.
-  if (!outcome.UpdateAdvisable || installedMemory == 0 ||
-      !IsPlanSound(installedMemory, outcome.Plan)) {
+  // Nothing is offered while the installed memory is unknown (a sound plan needs it measured);
+  // nor is a plan built from a failed probe or one that leaves the system too little.
+  if (!outcome.UpdateAdvisable || !IsPlanSound(installedMemory, outcome.Plan)) {
     WaitForEnterIfAttended(options, report);
     return result;
   }

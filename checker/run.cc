@@ -35,8 +35,7 @@ int RunChecker(int argc, char** argv) {
 
   const PlacementOutcome outcome =
       AssessPlacement(installedMemory, pciWindowStart, area, osMajorVersion, options, report);
-  CheckResult result = outcome.Result;
-  result = OfferUpdate(options, outcome, installedMemory, result, report);
+  const CheckResult result = OfferUpdate(options, outcome, installedMemory, outcome.Result, report);
 
   WriteReportFooter(report);
   const int exitStatus = options.AutoUpdate ? 0 : result;
